@@ -1,0 +1,118 @@
+#include "text/CodePage.h"
+
+#include "text/Gbk.h"
+
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace vellmora {
+namespace {
+
+constexpr UChar32 kReplacementCharacter = 0xFFFD;
+
+// --- UTF-16 in a ByteSet: little-endian code units ---
+
+std::u16string UnitsOf(const ByteSet& wide, bool untilZero) {
+    const std::string_view bytes = wide.View();
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    }
+    if (untilZero) {
+        units.resize(std::min(units.size(), units.find(u'\0')));
+    }
+    return units;
+}
+
+ByteSet BytesOf(std::u16string_view units) {
+    std::string bytes(2 * units.size(), '\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+    }
+    return ByteSet(std::move(bytes));
+}
+
+// --- UTF-8 ---
+
+std::u16string DecodeUtf8(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() >= INT32_MAX) {
+        return {};
+    }
+    std::u16string units(bytes.size(), u'\0'); // never more code units than bytes
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(units.data(), static_cast<int32_t>(units.size()), &length, bytes.data(),
+                         static_cast<int32_t>(bytes.size()), kReplacementCharacter, nullptr, &status);
+    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+        return {};
+    }
+    units.resize(static_cast<std::size_t>(length));
+    return units;
+}
+
+std::string EncodeUtf8(std::u16string_view units) {
+    if (units.empty() || units.size() >= INT32_MAX / 3) {
+        return {};
+    }
+    std::string bytes(3 * units.size(), '\0'); // a code unit takes at most three bytes
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length, units.data(),
+                       static_cast<int32_t>(units.size()), kReplacementCharacter, nullptr, &status);
+    if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) {
+        return {};
+    }
+    bytes.resize(static_cast<std::size_t>(length));
+    return bytes;
+}
+
+bool IsGbk(int codePage) { return codePage == kCodePageGbk || codePage == kCodePageAnsi; }
+
+} // namespace
+
+Text AnsiToUtf8(const Text& text) { return WideToMultiByte(AnsiToWide(text, kCodePageGbk), kCodePageUtf8); }
+
+Text Utf8ToAnsi(const ByteSet& bytes) {
+    // The same as WideToAnsi(Utf8ToWide(bytes)) without the round trip through a ByteSet. A zero byte
+    // decodes to the zero code unit where the GBK result would end, so the bytes after it never count.
+    const std::string_view utf8 = bytes.View();
+    const std::u16string units = DecodeUtf8(utf8.substr(0, utf8.find('\0')));
+    return Text(detail::EncodeGbk(units, true));
+}
+
+ByteSet AnsiToWide(const Text& text, int codePage) {
+    if (text.IsEmpty()) {
+        return {};
+    }
+    std::u16string units;
+    if (IsGbk(codePage)) {
+        units = detail::DecodeGbk(text.View());
+    } else if (codePage == kCodePageUtf8) {
+        units = DecodeUtf8(text.View());
+    } else {
+        return {};
+    }
+    units.push_back(u'\0');
+    return BytesOf(units);
+}
+
+Text WideToMultiByte(const ByteSet& wide, int codePage) {
+    const std::u16string units = UnitsOf(wide, true);
+    if (IsGbk(codePage)) {
+        return Text(detail::EncodeGbk(units, false));
+    }
+    if (codePage == kCodePageUtf8) {
+        return Text(EncodeUtf8(units));
+    }
+    return {};
+}
+
+ByteSet Utf8ToWide(const ByteSet& bytes) { return BytesOf(DecodeUtf8(bytes.View())); }
+
+Text WideToAnsi(const ByteSet& wide) { return Text(detail::EncodeGbk(UnitsOf(wide, true), true)); }
+
+} // namespace vellmora
