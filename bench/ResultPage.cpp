@@ -52,7 +52,8 @@ public:
     }
 
     void ResultHeading() {
-        out_ += "<div class=\"result c-container\"><h3 class=\"t\"><a data-click=\"{'F':'778317EA'}\"  href=\"";
+        out_ +=
+            "<div class=\"result c-container\"><h3 class=\"t\"><a data-click=\"{'F':'778317EA'}\"  href=\"";
         EscapedLink();
         out_ += "\"   target=\"_blank\" >";
         Sentence(6);

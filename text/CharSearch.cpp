@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-bool IsLeadByte(unsigned char c) { return c >= 0x80; }
+bool IsLeadByte(unsigned char c) {
+    return c >= 0x80;
+}
 
 } // namespace
 
@@ -30,8 +32,8 @@ std::size_t CharSearch::NextCandidate(std::size_t from) {
             const void* hit = from < text_.size()
                                   ? std::memchr(text_.data() + from, first_[k], text_.size() - from)
                                   : nullptr;
-            nextFirst_[k] = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())
-                                : kNotFound;
+            nextFirst_[k] =
+                hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : kNotFound;
         }
         if (nextFirst_[k] < best) {
             best = nextFirst_[k];

@@ -70,11 +70,15 @@ std::string EncodeUtf8(std::u16string_view units) {
     return bytes;
 }
 
-bool IsGbk(int codePage) { return codePage == kCodePageGbk || codePage == kCodePageAnsi; }
+bool IsGbk(int codePage) {
+    return codePage == kCodePageGbk || codePage == kCodePageAnsi;
+}
 
 } // namespace
 
-Text AnsiToUtf8(const Text& text) { return WideToMultiByte(AnsiToWide(text, kCodePageGbk), kCodePageUtf8); }
+Text AnsiToUtf8(const Text& text) {
+    return WideToMultiByte(AnsiToWide(text, kCodePageGbk), kCodePageUtf8);
+}
 
 Text Utf8ToAnsi(const ByteSet& bytes) {
     // The same as WideToAnsi(Utf8ToWide(bytes)) without the round trip through a ByteSet. A zero byte
@@ -111,8 +115,12 @@ Text WideToMultiByte(const ByteSet& wide, int codePage) {
     return {};
 }
 
-ByteSet Utf8ToWide(const ByteSet& bytes) { return BytesOf(DecodeUtf8(bytes.View())); }
+ByteSet Utf8ToWide(const ByteSet& bytes) {
+    return BytesOf(DecodeUtf8(bytes.View()));
+}
 
-Text WideToAnsi(const ByteSet& wide) { return Text(detail::EncodeGbk(UnitsOf(wide, true), true)); }
+Text WideToAnsi(const ByteSet& wide) {
+    return Text(detail::EncodeGbk(UnitsOf(wide, true), true));
+}
 
 } // namespace vellmora

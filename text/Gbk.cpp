@@ -57,7 +57,9 @@ struct EncodeTables {
 };
 
 // ICU's fallbacks for these differ from what Windows does, which is to write "?".
-bool WindowsHasNoMapping(char16_t unit) { return (unit >= 0xFFE9 && unit <= 0xFFEC) || unit == 0xFFEE; }
+bool WindowsHasNoMapping(char16_t unit) {
+    return (unit >= 0xFFE9 && unit <= 0xFFEC) || unit == 0xFFEE;
+}
 
 void FillBytes(EncodeTables& tables) {
     tables.bytes.fill(kNoMapping);
@@ -70,7 +72,8 @@ void FillBytes(EncodeTables& tables) {
     ucnv_getUnicodeSet(converter.get(), mapped, UCNV_ROUNDTRIP_AND_FALLBACK_SET, &status);
     std::vector<UChar> units;
     for (UChar32 c = 0; c < 0x10000; ++c) {
-        if (!U_IS_SURROGATE(c) && uset_contains(mapped, c) && !WindowsHasNoMapping(static_cast<char16_t>(c))) {
+        if (!U_IS_SURROGATE(c) && uset_contains(mapped, c) &&
+            !WindowsHasNoMapping(static_cast<char16_t>(c))) {
             units.push_back(static_cast<UChar>(c));
         }
     }

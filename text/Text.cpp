@@ -10,7 +10,9 @@
 namespace vellmora {
 namespace {
 
-int ClampToInt(std::size_t n) { return n > INT_MAX ? INT_MAX : static_cast<int>(n); }
+int ClampToInt(std::size_t n) {
+    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
 
 // The byte offset a 1-based start position stands for: max(start − 1, 0), or 0 when omitted.
 std::size_t StartOffset(std::optional<int> start) {
@@ -25,17 +27,22 @@ Text::Text(std::string bytes) : bytes_(std::move(bytes)) {
     }
 }
 
-int TextLength(const Text& t) { return ClampToInt(t.View().size()); }
+int TextLength(const Text& t) {
+    return ClampToInt(t.View().size());
+}
 
 Text MidText(const Text& t, int start, int count) {
     const std::string_view bytes = t.View();
     if (start < 1 || static_cast<std::size_t>(start) > bytes.size() || count <= 0) {
         return {};
     }
-    return Text(std::string(bytes.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(count))));
+    return Text(
+        std::string(bytes.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(count))));
 }
 
-Text CharFromCode(int code) { return Text(std::string(1, static_cast<char>(code & 0xFF))); }
+Text CharFromCode(int code) {
+    return Text(std::string(1, static_cast<char>(code & 0xFF)));
+}
 
 int FindText(const Text& t, const Text& sub, std::optional<int> start, bool ignoreCase) {
     const std::string_view bytes = t.View();
@@ -97,7 +104,9 @@ int CompareText(const Text& a, const Text& b) {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-Text IntToText(int v) { return Text(std::to_string(v)); }
+Text IntToText(int v) {
+    return Text(std::to_string(v));
+}
 
 Text RealToText(double v) {
     char buffer[32];
@@ -105,11 +114,17 @@ Text RealToText(double v) {
     return Text(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0));
 }
 
-ByteSet TextToBytes(const Text& t) { return ByteSet(t.Bytes()); }
+ByteSet TextToBytes(const Text& t) {
+    return ByteSet(t.Bytes());
+}
 
-Text BytesToText(const ByteSet& b) { return Text(b.Bytes()); }
+Text BytesToText(const ByteSet& b) {
+    return Text(b.Bytes());
+}
 
-int ByteCount(const ByteSet& b) { return ClampToInt(b.View().size()); }
+int ByteCount(const ByteSet& b) {
+    return ClampToInt(b.View().size());
+}
 
 int ByteAt(const ByteSet& b, int i) {
     // A position outside the set is a caller's mistake; answering 0 keeps it from reading past the end.
@@ -119,7 +134,9 @@ int ByteAt(const ByteSet& b, int i) {
     return static_cast<unsigned char>(b.View()[static_cast<std::size_t>(i) - 1]);
 }
 
-ByteSet BlankBytes(int n) { return n > 0 ? ByteSet(std::string(static_cast<std::size_t>(n), '\0')) : ByteSet(); }
+ByteSet BlankBytes(int n) {
+    return n > 0 ? ByteSet(std::string(static_cast<std::size_t>(n), '\0')) : ByteSet();
+}
 
 int TruncateToInteger(double x) {
     if (std::isnan(x)) {

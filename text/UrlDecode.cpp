@@ -29,8 +29,8 @@ Text UrlDecode(const Text& page) {
     std::size_t i = 0;
     while (i < in.size()) {
         const void* hit = std::memchr(in.data() + i, '%', in.size() - i);
-        const std::size_t percent = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - in.data())
-                                        : in.size();
+        const std::size_t percent =
+            hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - in.data()) : in.size();
         out.append(in.substr(i, percent - i));
         if (percent == in.size()) {
             break;

@@ -6,7 +6,9 @@
 namespace vellmora {
 namespace {
 
-bool KeptAsIs(unsigned char b) { return (b >= 0x2C && b <= 0x39) || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
+bool KeptAsIs(unsigned char b) {
+    return (b >= 0x2C && b <= 0x39) || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
 
 } // namespace
 

@@ -1,5 +1,6 @@
-#include "tests/text/Hex.h"
 #include "text/CodePage.h"
+
+#include "tests/text/Hex.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ TEST(CodePage, TerminatorRules) {
 }
 
 TEST(CodePage, GbkDecodingOfBadBytesGivesQuestionMarks) {
-    EXPECT_EQ(AnsiToWide(Text("\x41\xD6"), kCodePageGbk), Wide(u"A?\0"s)); // lead byte at the end
+    EXPECT_EQ(AnsiToWide(Text("\x41\xD6"), kCodePageGbk), Wide(u"A?\0"s));     // lead byte at the end
     EXPECT_EQ(AnsiToWide(Text("\xAA\xA1"), kCodePageGbk), Wide(u"\xE000\0"s)); // user-defined area
 }
 
@@ -53,13 +54,11 @@ TEST(CodePage, GbkEncodingOfUnmappedUnits) {
         std::u16string units;
         const char* gbk;
     } cases[] = {
-        {u"\x00A5", "\xA3\xA4"},          // best fit
-        {u"\x00B7", "\xA1\xA4"},
-        {u"\xFEFF", "?"},                 // default-ignorables do not vanish
-        {u"\x200B", "?"},
-        {u"\xFFE9\xFFEA\xFFEB\xFFEC\xFFEE", "?????"},
-        {u"\xD83D\xDE00x", "??x"},        // one "?" per surrogate
-        {u"\xDC00", "?"},                 // a lone surrogate
+        {u"\x00A5", "\xA3\xA4"},                     // best fit
+        {u"\x00B7", "\xA1\xA4"},   {u"\xFEFF", "?"}, // default-ignorables do not vanish
+        {u"\x200B", "?"},          {u"\xFFE9\xFFEA\xFFEB\xFFEC\xFFEE", "?????"},
+        {u"\xD83D\xDE00x", "??x"}, // one "?" per surrogate
+        {u"\xDC00", "?"},          // a lone surrogate
         {u"\xFFFD", "?"},
     };
     for (const Case& c : cases) {
@@ -72,14 +71,14 @@ TEST(CodePage, CompositeCheckIsPairwise) {
         const char* utf8;
         const char* gbk;
     } cases[] = {
-        {"e\xCC\x80", "\xA8\xA8"},                  // e + U+0300 → è
-        {"a\xCC\x83", "a?"},                        // ã has no mapping: converted one by one
-        {"\xE4\xB8\xAD\xCC\x80", "\xD6\xD0?"},      // nothing composes with 中
-        {"A\xCC\x80", "\xA8\xA4"},                  // À, then its best fit à
-        {"u\xCC\x88\xCC\x84", "\xA8\xB9?"},         // ü, then the macron alone: no chaining
-        {"\xC3\xBC\xCC\x84", "\xA8\xB5"},           // precomposed ü + macron → ǖ
-        {"=\xCC\xB8", "\xA1\xD9"},                  // ≠
-        {"\xF0\x9F\x98\x80x", "??x"},               // outside the BMP: one "?" per code unit
+        {"e\xCC\x80", "\xA8\xA8"},             // e + U+0300 → è
+        {"a\xCC\x83", "a?"},                   // ã has no mapping: converted one by one
+        {"\xE4\xB8\xAD\xCC\x80", "\xD6\xD0?"}, // nothing composes with 中
+        {"A\xCC\x80", "\xA8\xA4"},             // À, then its best fit à
+        {"u\xCC\x88\xCC\x84", "\xA8\xB9?"},    // ü, then the macron alone: no chaining
+        {"\xC3\xBC\xCC\x84", "\xA8\xB5"},      // precomposed ü + macron → ǖ
+        {"=\xCC\xB8", "\xA1\xD9"},             // ≠
+        {"\xF0\x9F\x98\x80x", "??x"},          // outside the BMP: one "?" per code unit
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf8ToAnsi(ByteSet(c.utf8)), Text(c.gbk)) << c.utf8;
@@ -93,20 +92,23 @@ TEST(CodePage, MalformedUtf8BecomesReplacementCharacters) {
         std::string utf8;
         std::u16string units;
     } cases[] = {
-        {"\x80", u"\xFFFD"},
-        {"\xE4\xB8\x41", u"\xFFFD\x41"},
-        {"\xC0\xAF", u"\xFFFD\xFFFD"},
-        {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"}, // one per maximal subpart
-        {"\xFF", u"\xFFFD"},
-        {"\xF0\x90\x80", u"\xFFFD"},             // truncated at the end
-        {"\xEF\xBB\xBF", u"\xFEFF"},             // a byte-order mark is kept as a character
+        {"\x80", u"\xFFFD"},           {"\xE4\xB8\x41", u"\xFFFD\x41"},
+        {"\xC0\xAF", u"\xFFFD\xFFFD"}, {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"}, // one per maximal subpart
+        {"\xFF", u"\xFFFD"},           {"\xF0\x90\x80", u"\xFFFD"},             // truncated at the end
+        {"\xEF\xBB\xBF", u"\xFEFF"}, // a byte-order mark is kept as a character
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf8ToWide(ByteSet(c.utf8)), Wide(c.units)) << testing::PrintToString(ByteSet(c.utf8));
     }
-    EXPECT_EQ(Utf8ToAnsi(ByteSet("\xEF\xBB\xBF" "a")), Text("?a"));
+    EXPECT_EQ(Utf8ToAnsi(ByteSet("\xEF\xBB\xBF"
+                                 "a")),
+              Text("?a"));
     // Lone surrogates cannot be written as UTF-8.
-    EXPECT_EQ(WideToMultiByte(Wide(u"\xD800" "a"), kCodePageUtf8), Text("\xEF\xBF\xBD" "a"));
+    EXPECT_EQ(WideToMultiByte(Wide(u"\xD800"
+                                   "a"),
+                              kCodePageUtf8),
+              Text("\xEF\xBF\xBD"
+                   "a"));
 }
 
 } // namespace

@@ -16,9 +16,9 @@ namespace vellmora {
 namespace {
 
 struct BestFitTable {
-    std::map<unsigned, char16_t> singleBytes;  // byte → code unit
-    std::map<unsigned, char16_t> pairs;        // lead × 256 + trail → code unit
-    std::map<char16_t, unsigned> fromUnicode;  // code unit → bytes (≤ 0xFF: one byte)
+    std::map<unsigned, char16_t> singleBytes; // byte → code unit
+    std::map<unsigned, char16_t> pairs;       // lead × 256 + trail → code unit
+    std::map<char16_t, unsigned> fromUnicode; // code unit → bytes (≤ 0xFF: one byte)
 };
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -142,7 +142,8 @@ TEST_F(Cp936Oracle, ListedPairsComposeToTheirCharacter) {
         const auto b = static_cast<char16_t>(std::stoul(base, nullptr, 16));
         const auto m = static_cast<char16_t>(std::stoul(mark, nullptr, 16));
         const std::string wide = WideOf(b).Bytes() + WideOf(m).Bytes();
-        EXPECT_EQ(WideToAnsi(ByteSet(wide)), Text(GbkBytes(static_cast<unsigned>(std::stoul(bytes, nullptr, 16)))))
+        EXPECT_EQ(WideToAnsi(ByteSet(wide)),
+                  Text(GbkBytes(static_cast<unsigned>(std::stoul(bytes, nullptr, 16)))))
             << line;
         ++pairs;
     }

@@ -12,7 +12,9 @@ protected:
     EventHook saved_ = SetEventHook({});
 };
 
-TEST_F(EventsTest, WithoutAHookNothingHappens) { ProcessEvents(); }
+TEST_F(EventsTest, WithoutAHookNothingHappens) {
+    ProcessEvents();
+}
 
 TEST_F(EventsTest, RunsTheInstalledHookAndHandsBackThePreviousOne) {
     int calls = 0;

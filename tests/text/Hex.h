@@ -18,7 +18,11 @@ inline void PrintHex(std::string_view bytes, std::ostream* os) {
     *os << ']';
 }
 
-inline void PrintTo(const Text& t, std::ostream* os) { PrintHex(t.View(), os); }
-inline void PrintTo(const ByteSet& b, std::ostream* os) { PrintHex(b.View(), os); }
+inline void PrintTo(const Text& t, std::ostream* os) {
+    PrintHex(t.View(), os);
+}
+inline void PrintTo(const ByteSet& b, std::ostream* os) {
+    PrintHex(b.View(), os);
+}
 
 } // namespace vellmora

@@ -1,5 +1,6 @@
-#include "tests/text/Hex.h"
 #include "text/ReplaceMany.h"
+
+#include "tests/text/Hex.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,8 @@ TEST(ReplaceMany, RemovesHighlightTags) {
 }
 
 TEST(ReplaceMany, LaterPairsSeeEarlierResults) {
-    EXPECT_EQ(ReplaceMany(Text("ab"), {}, {}, false, {Text("a"), Text("b")}, {Text("bb"), Text("c")}), Text("c"));
+    EXPECT_EQ(ReplaceMany(Text("ab"), {}, {}, false, {Text("a"), Text("b")}, {Text("bb"), Text("c")}),
+              Text("c"));
 }
 
 TEST(ReplaceMany, CountAndStartApplyToEachPair) {

@@ -1,5 +1,6 @@
-#include "tests/text/Hex.h"
 #include "text/Text.h"
+
+#include "tests/text/Hex.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +33,10 @@ TEST(Text, MidTextCountsBytes) {
         int count;
         const char* expected;
     } cases[] = {
-        {"abc", 4, 1, ""},          // one past the end
-        {"abc", 0, 2, ""},          // positions are 1-based
-        {"abc", 1, 0, ""},          {"abc", 1, -3, ""},
+        {"abc", 4, 1, ""}, // one past the end
+        {"abc", 0, 2, ""}, // positions are 1-based
+        {"abc", 1, 0, ""},
+        {"abc", 1, -3, ""},
         {"abc", 2, 5, "bc"},        // count cut back to what remains
         {"abc", 3, INT_MAX, "c"},   // no overflow on a huge count
         {"\xD6\xD0", 2, 1, "\xD0"}, // may cut a two-byte character in half
@@ -71,13 +73,13 @@ TEST(Text, FindTextEdges) {
         {"0123456789ABCDEF", "f", {}, false, -1},
         {"0123456789ABCDEF", "f", {}, true, 16},
         {"abcabc", "abc", 2, false, 4},
-        {"abcabc", "abc", -7, false, 1},    // a start below 1 means the beginning
+        {"abcabc", "abc", -7, false, 1},     // a start below 1 means the beginning
         {"\xB0\x41", "\x41", {}, false, -1}, // never inside a two-byte character
         {"\xB0\x41\x41", "\x41", {}, false, 3},
         {"\xB0\x41", "\xB0\x41", {}, false, 1},
         {"\xB0\x61", "\xB0\x41", {}, true, 1}, // folding covers the whole compared span
         {"\xB0\x61", "\xB0\x41", {}, false, -1},
-        {"\xB0", "x", {}, false, -1},          // a lead byte at the end stops the scan
+        {"\xB0", "x", {}, false, -1}, // a lead byte at the end stops the scan
         {"\xB0", "\xB0", {}, false, 1},
         // The scan pairs bytes from where it starts: B0B0 B041, then B0B0 B0B0 41.
         {"\xB0\xB0\xB0\x41", "\xB0\x41", {}, false, 3},
@@ -94,8 +96,11 @@ TEST(Text, FindTextEdges) {
 
 TEST(Text, ToUpperOnlySingleByteLetters) {
     EXPECT_EQ(ToUpper(Text("aZ09z{`")), Text("AZ09Z{`"));
-    EXPECT_EQ(ToUpper(Text("\xB0\x61" "a")), Text("\xB0\x61" "A")); // second byte 0x61 stays
-    EXPECT_EQ(ToUpper(Text("\xA3\xE1")), Text("\xA3\xE1"));         // full-width a stays
+    EXPECT_EQ(ToUpper(Text("\xB0\x61"
+                           "a")),
+              Text("\xB0\x61"
+                   "A"));                                   // second byte 0x61 stays
+    EXPECT_EQ(ToUpper(Text("\xA3\xE1")), Text("\xA3\xE1")); // full-width a stays
     EXPECT_EQ(ToUpper(Text("a\xB0")), Text("A\xB0"));
 }
 
@@ -112,22 +117,30 @@ TEST(Text, ReplaceTextEdges) {
         {"a<em>b", "", "x", {}, {}, false, "a<em>b"},
         {"a<EM>b<em>c<Em>", "<em>", "", {}, {}, false, "abc"},
         {"a<EM>b<em>c", "<em>", "", {}, {}, true, "a<EM>bc"},
-        {"aaaa", "aa", "a", {}, {}, false, "aa"},       // matches do not overlap
-        {"aaa", "a", "aa", {}, {}, false, "aaaaaa"},    // replaced text is not searched again
+        {"aaaa", "aa", "a", {}, {}, false, "aa"},    // matches do not overlap
+        {"aaa", "a", "aa", {}, {}, false, "aaaaaa"}, // replaced text is not searched again
         {"ababab", "ab", "x", {}, 2, false, "xxab"},
-        {"ababab", "ab", "x", {}, -1, false, "xxx"},    // a negative count never runs out
+        {"ababab", "ab", "x", {}, -1, false, "xxx"}, // a negative count never runs out
         {"ababab", "ab", "x", {}, 0, false, "ababab"},
         {"ababab", "ab", "x", 2, {}, false, "abxx"},
-        {"ababab", "ab", "x", 7, {}, false, "ababab"},  // start past the end
+        {"ababab", "ab", "x", 7, {}, false, "ababab"}, // start past the end
         {"", "a", "x", {}, {}, false, ""},
         {"\xB0\x41\x41", "\x41", "x", {}, {}, false, "\xB0\x41x"},
-        {"\xB0\x61" "A", "a", "x", {}, {}, false, "\xB0\x61x"},
+        {"\xB0\x61"
+         "A",
+         "a",
+         "x",
+         {},
+         {},
+         false,
+         "\xB0\x61x"},
         {"ab\xB0", "\xB0", "x", {}, {}, false, "abx"},
         {"\xB0\xB0\xB0", "\xB0", "x", {}, {}, false, "xxx"}, // the scan goes on right after a match
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ReplaceText(Text(c.text), Text(c.find), Text(c.replacement), c.start, c.count, c.caseSensitive),
-                  Text(c.expected))
+        EXPECT_EQ(
+            ReplaceText(Text(c.text), Text(c.find), Text(c.replacement), c.start, c.count, c.caseSensitive),
+            Text(c.expected))
             << c.text << " / " << c.find;
     }
 }
@@ -205,7 +218,8 @@ int ReferenceFind(std::string_view t, std::string_view sub, std::size_t from, bo
     return -1;
 }
 
-std::string ReferenceReplaceAll(std::string_view t, std::string_view find, std::string_view replacement, bool fold) {
+std::string ReferenceReplaceAll(std::string_view t, std::string_view find, std::string_view replacement,
+                                bool fold) {
     std::string out;
     std::size_t copied = 0;
     for (int found = ReferenceFind(t, find, 0, fold); found > 0;
@@ -238,7 +252,8 @@ TEST(Text, CharacterScanAgreesWithReferenceOnRandomText) {
         const std::size_t from = random() % (t.size() + 1);
         const int expected = from < t.size() ? ReferenceFind(t, sub, from, fold) : -1;
         ASSERT_EQ(FindText(Text(t), Text(sub), static_cast<int>(from) + 1, fold), expected)
-            << testing::PrintToString(Text(t)) << " / " << testing::PrintToString(Text(sub)) << " from " << from;
+            << testing::PrintToString(Text(t)) << " / " << testing::PrintToString(Text(sub)) << " from "
+            << from;
         ASSERT_EQ(ReplaceText(Text(t), Text(sub), Text("#"), {}, {}, !fold),
                   Text(ReferenceReplaceAll(t, sub, "#", fold)))
             << testing::PrintToString(Text(t)) << " / " << testing::PrintToString(Text(sub));

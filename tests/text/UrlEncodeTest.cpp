@@ -1,6 +1,7 @@
+#include "text/UrlEncode.h"
+
 #include "tests/text/Hex.h"
 #include "text/Events.h"
-#include "text/UrlEncode.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +42,10 @@ TEST(UrlEncode, OutputIsOnlyEscapesWithUpperCaseDigits) {
     ASSERT_EQ(out.size() % 3, 0u);
     for (std::size_t i = 0; i < out.size(); i += 3) {
         EXPECT_EQ(out[i], '%');
-        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(out[i + 1])) || (out[i + 1] >= 'A' && out[i + 1] <= 'F'));
-        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(out[i + 2])) || (out[i + 2] >= 'A' && out[i + 2] <= 'F'));
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(out[i + 1])) ||
+                    (out[i + 1] >= 'A' && out[i + 1] <= 'F'));
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(out[i + 2])) ||
+                    (out[i + 2] >= 'A' && out[i + 2] <= 'F'));
     }
 }
 
@@ -54,7 +57,8 @@ TEST(UrlEncode, ProcessesEventsOncePerByteAndSurvivesReentry) {
             inner = UrlEncode(Text("x")); // a second search from inside the first
         }
     });
-    const Text outer = UrlEncode(Text("\xD6\xD0" "a"));
+    const Text outer = UrlEncode(Text("\xD6\xD0"
+                                      "a"));
     SetEventHook(std::move(saved));
     EXPECT_EQ(outer, Text("%E4%B8%AD%61"));
     EXPECT_EQ(inner, Text("%78"));
