@@ -81,11 +81,10 @@ Text AnsiToUtf8(const Text& text) {
 }
 
 Text Utf8ToAnsi(const ByteSet& bytes) {
-    // The same as WideToAnsi(Utf8ToWide(bytes)) without the round trip through a ByteSet. A zero byte
-    // decodes to the zero code unit where the GBK result would end, so the bytes after it never count.
+    // The same as WideToAnsi(Utf8ToWide(bytes)) without the UTF-16 in between: pages are large. A
+    // zero byte decodes to the zero code unit where the GBK result would end, so nothing after it counts.
     const std::string_view utf8 = bytes.View();
-    const std::u16string units = DecodeUtf8(utf8.substr(0, utf8.find('\0')));
-    return Text(detail::EncodeGbk(units, true));
+    return Text(detail::Utf8ToGbk(utf8.substr(0, utf8.find('\0'))));
 }
 
 ByteSet AnsiToWide(const Text& text, int codePage) {

@@ -4,10 +4,14 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/unorm2.h>
 #include <unicode/uset.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -136,15 +140,79 @@ const EncodeTables& Tables() {
     return *tables;
 }
 
-void AppendBytes(std::string& out, std::uint16_t value) {
-    if (value == kNoMapping) {
-        out.push_back('?');
-    } else if (value > 0xFF) {
-        out.push_back(static_cast<char>(value >> 8));
-        out.push_back(static_cast<char>(value & 0xFF));
-    } else {
-        out.push_back(static_cast<char>(value));
+// Writes GBK into a buffer the caller sized. With the composite check, a combining mark that
+// composes with the character just written takes that character's bytes back and writes the
+// precomposed character instead; the result is then not a base for another mark (no chaining).
+class GbkWriter {
+public:
+    GbkWriter(char* out, bool compositeCheck, char16_t previous = 0, int previousWidth = 0)
+        : out_(out), compositeCheck_(compositeCheck), previous_(previous), previousWidth_(previousWidth) {}
+
+    [[gnu::always_inline]] void Put(char16_t unit) {
+        if (compositeCheck_ && previousWidth_ > 0 && tables_.composingMark.test(unit)) {
+            const auto composite = tables_.composites.find(std::uint32_t{previous_} << 16 | unit);
+            if (composite != tables_.composites.end()) {
+                out_ -= previousWidth_;
+                Write(tables_.bytes[composite->second]);
+                previousWidth_ = 0;
+                return;
+            }
+        }
+        previous_ = unit;
+        previousWidth_ = Write(tables_.bytes[unit]);
     }
+
+    // Code units below 0x80 are their own single bytes in code page 936. The bytes may lie further
+    // on in the same buffer.
+    void PutAscii(std::string_view ascii) {
+        if (ascii.empty()) {
+            return;
+        }
+        std::memmove(out_, ascii.data(), ascii.size());
+        out_ += ascii.size();
+        previous_ = static_cast<char16_t>(ascii.back());
+        previousWidth_ = 1;
+    }
+
+    [[nodiscard]] char* End() const { return out_; }
+    [[nodiscard]] char16_t Previous() const { return previous_; }
+    [[nodiscard]] int PreviousWidth() const { return previousWidth_; }
+
+private:
+    int Write(std::uint16_t value) {
+        if (value == kNoMapping) {
+            *out_++ = '?';
+            return 1;
+        }
+        if (value > 0xFF) {
+            *out_++ = static_cast<char>(value >> 8);
+            *out_++ = static_cast<char>(value & 0xFF);
+            return 2;
+        }
+        *out_++ = static_cast<char>(value);
+        return 1;
+    }
+
+    const EncodeTables& tables_ = Tables();
+    char* out_;
+    bool compositeCheck_;
+    char16_t previous_ = 0;
+    int previousWidth_ = 0; // 0: nothing written that a mark could compose with
+};
+
+// Length of the run of bytes below 0x80 at the start of bytes, eight at a time where it can.
+std::size_t AsciiPrefix(std::string_view bytes) {
+    std::size_t n = 0;
+    for (std::uint64_t word; n + 8 <= bytes.size(); n += 8) {
+        std::memcpy(&word, bytes.data() + n, 8);
+        if (word & 0x8080808080808080u) {
+            break;
+        }
+    }
+    while (n < bytes.size() && static_cast<unsigned char>(bytes[n]) < 0x80) {
+        ++n;
+    }
+    return n;
 }
 
 } // namespace
@@ -177,22 +245,51 @@ std::u16string DecodeGbk(std::string_view bytes) {
 }
 
 std::string EncodeGbk(std::u16string_view units, bool compositeCheck) {
-    const EncodeTables& tables = Tables();
-    std::string out;
-    out.reserve(units.size() + units.size() / 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t unit = units[i];
-        if (compositeCheck && i + 1 < units.size() && tables.composingMark.test(units[i + 1])) {
-            const auto composite = tables.composites.find(std::uint32_t{unit} << 16 | units[i + 1]);
-            if (composite != tables.composites.end()) {
-                AppendBytes(out, tables.bytes[composite->second]);
-                ++i;
-                continue;
-            }
-        }
-        AppendBytes(out, tables.bytes[unit]);
+    std::string out(2 * units.size(), '\0'); // at most two bytes for each code unit
+    GbkWriter writer(out.data(), compositeCheck);
+    for (const char16_t unit : units) {
+        writer.Put(unit);
     }
+    out.resize(static_cast<std::size_t>(writer.End() - out.data()));
     return out;
+}
+
+void Utf8ToGbkInPlace::ConvertUpTo(std::size_t end, bool last) {
+    GbkWriter writer(buffer_ + written_, true, previous_, previousWidth_);
+    // A sequence is at most four bytes; one that starts this close to the end may go on past it.
+    const std::size_t complete = last ? end : (end > 3 ? end - 3 : 0);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer_);
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(end, INT32_MAX));
+    while (read_ < end) {
+        const std::string_view rest(buffer_ + read_, end - read_);
+        const std::size_t ascii = AsciiPrefix(rest);
+        writer.PutAscii(rest.substr(0, ascii));
+        read_ += ascii;
+        if (read_ >= complete) {
+            break;
+        }
+        auto i = static_cast<int32_t>(read_);
+        UChar32 c = 0;
+        U8_NEXT_OR_FFFD(bytes, i, length, c); // one U+FFFD per maximal ill-formed subsequence
+        read_ = static_cast<std::size_t>(i);
+        if (U_IS_BMP(c)) {
+            writer.Put(static_cast<char16_t>(c));
+        } else {
+            writer.Put(U16_LEAD(c));
+            writer.Put(U16_TRAIL(c));
+        }
+    }
+    written_ = static_cast<std::size_t>(writer.End() - buffer_);
+    previous_ = writer.Previous();
+    previousWidth_ = writer.PreviousWidth();
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    std::string buffer(utf8);
+    Utf8ToGbkInPlace converter(buffer.data());
+    converter.ConvertUpTo(buffer.size(), true);
+    buffer.resize(converter.GbkSize());
+    return buffer;
 }
 
 } // namespace vellmora::detail

@@ -8,13 +8,19 @@ Text ReplaceMany(const Text& text, std::optional<int> count, std::optional<int> 
     if (start == 0) {
         start = 1;
     }
-    Text current = text;
+    // Pages are large: each pair reads the previous result in place instead of a copy of it.
+    const Text* current = &text;
+    Text result;
     for (const ReplacePair* pair : {&pair1, &pair2, &pair3, &pair4, &pair5}) {
         if (!pair->find.IsEmpty()) { // an empty find text would give back its text unchanged
-            current = ReplaceText(current, pair->find, pair->replacement, start, count, caseSensitive);
+            result = ReplaceText(*current, pair->find, pair->replacement, start, count, caseSensitive);
+            current = &result;
         }
     }
-    return current;
+    if (current == &text) {
+        return text;
+    }
+    return result;
 }
 
 } // namespace vellmora

@@ -1,7 +1,8 @@
 #include "text/UrlDecode.h"
 
-#include "text/CodePage.h"
+#include "text/Gbk.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vellmora {
@@ -23,32 +24,43 @@ int HexValue(char c) {
 } // namespace
 
 Text UrlDecode(const Text& page) {
+    // Escapes are decoded block by block into one buffer, and each block is converted to GBK in the
+    // same buffer while it is still in the cache. Decoding never lengthens the page.
+    constexpr std::size_t kBlock = 32 * 1024;
     const std::string_view in = page.View();
-    std::string out;
-    out.reserve(in.size());
-    std::size_t i = 0;
-    while (i < in.size()) {
-        const void* hit = std::memchr(in.data() + i, '%', in.size() - i);
-        const std::size_t percent =
-            hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - in.data()) : in.size();
-        out.append(in.substr(i, percent - i));
-        if (percent == in.size()) {
-            break;
+    std::string buffer(in.size(), '\0');
+    detail::Utf8ToGbkInPlace converter(buffer.data());
+    std::size_t decoded = 0;
+    for (std::size_t i = 0; i < in.size();) {
+        const std::size_t blockEnd = std::min(in.size(), i + kBlock);
+        while (i < blockEnd) {
+            const void* hit = std::memchr(in.data() + i, '%', blockEnd - i);
+            const std::size_t percent =
+                hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - in.data()) : blockEnd;
+            in.copy(buffer.data() + decoded, percent - i, i);
+            decoded += percent - i;
+            i = percent;
+            if (percent == blockEnd) {
+                break;
+            }
+            // An escape may reach past the block; its digits are read from the page all the same.
+            const int high = percent + 2 < in.size() ? HexValue(in[percent + 1]) : -1;
+            const int low = high >= 0 ? HexValue(in[percent + 2]) : -1;
+            if (low < 0) {
+                // Not an escape: a literal "%", as in "100% free". Decoding goes on right after it.
+                buffer[decoded++] = '%';
+                i = percent + 1;
+                continue;
+            }
+            if (const int value = high * 16 + low; value != 0) {
+                buffer[decoded++] = static_cast<char>(value);
+            }
+            i = percent + 3;
         }
-        const int high = percent + 2 < in.size() ? HexValue(in[percent + 1]) : -1;
-        const int low = high >= 0 ? HexValue(in[percent + 2]) : -1;
-        if (low < 0) {
-            // Not an escape: a literal "%", as in "100% free". Decoding goes on right after it.
-            out.push_back('%');
-            i = percent + 1;
-            continue;
-        }
-        if (const int value = high * 16 + low; value != 0) {
-            out.push_back(static_cast<char>(value));
-        }
-        i = percent + 3;
+        converter.ConvertUpTo(decoded, i >= in.size());
     }
-    return Utf8ToAnsi(ByteSet(std::move(out)));
+    buffer.resize(converter.GbkSize());
+    return Text(std::move(buffer));
 }
 
 } // namespace vellmora

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace vellmora {
 namespace {
 
@@ -109,6 +111,29 @@ TEST(CodePage, MalformedUtf8BecomesReplacementCharacters) {
                               kCodePageUtf8),
               Text("\xEF\xBF\xBD"
                    "a"));
+}
+
+TEST(CodePage, Utf8ToAnsiIsUtf8ToWideThenWideToAnsi) {
+    // Utf8ToAnsi converts in one pass; on any bytes it must agree with the two steps it stands for.
+    // The pieces are ASCII, whole and cut UTF-8 sequences, combining marks and stray bytes.
+    const std::string pieces[] = {"e",        "A",
+                                  "=",        "\xCC\x80",
+                                  "\xCC\x88", "\xCC\x84",
+                                  "\xCC\xB8", "\xE4\xB8\xAD",
+                                  "\xE4\xB8", "\xF0\x9F\x98\x80",
+                                  "\xF0\x9F", "\xED\xA0\x80",
+                                  "\x80",     "\xBF",
+                                  "\xC0",     "\xFF",
+                                  "\xC3\xBC", "abcdefghij"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 20000; ++round) {
+        std::string utf8;
+        for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+            utf8 += pieces[random() % std::size(pieces)];
+        }
+        ASSERT_EQ(Utf8ToAnsi(ByteSet(utf8)), WideToAnsi(Utf8ToWide(ByteSet(utf8))))
+            << testing::PrintToString(ByteSet(utf8));
+    }
 }
 
 } // namespace
