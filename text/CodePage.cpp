@@ -5,7 +5,9 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace vellmora {
 namespace {
@@ -17,9 +19,13 @@ constexpr UChar32 kReplacementCharacter = 0xFFFD;
 std::u16string UnitsOf(const ByteSet& wide, bool untilZero) {
     const std::string_view bytes = wide.View();
     std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(units.data(), bytes.data(), 2 * units.size());
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        }
     }
     if (untilZero) {
         units.resize(std::min(units.size(), units.find(u'\0')));
@@ -29,9 +35,13 @@ std::u16string UnitsOf(const ByteSet& wide, bool untilZero) {
 
 ByteSet BytesOf(std::u16string_view units) {
     std::string bytes(2 * units.size(), '\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), units.data(), bytes.size());
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+        }
     }
     return ByteSet(std::move(bytes));
 }

@@ -233,14 +233,36 @@ std::u16string DecodeGbk(std::string_view bytes) {
         return {};
     }
     // Every byte sequence, good or bad, gives at most one code unit per byte.
-    std::u16string units(bytes.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(converter.get(), units.data(), static_cast<int32_t>(units.size()),
-                                         bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        return {};
+    std::u16string units(bytes.size(), u'\0');
+    char16_t* out = units.data();
+    // Pages are mostly ASCII, which stands for itself, so only the runs of bytes of 0x80 and more go
+    // through ICU. Each run takes the byte after it along: as the second byte of a character, or as a
+    // byte after a bad sequence, that byte ends whatever ICU has begun, so ICU starts afresh after it
+    // and the runs convert exactly as the whole text would.
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t ascii = AsciiPrefix(bytes.substr(i));
+        out = std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(i + ascii), out);
+        i += ascii;
+        if (i == bytes.size()) {
+            break;
+        }
+        std::size_t end = i;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80) {
+            ++end;
+        }
+        end = std::min(end + 1, bytes.size());
+        const char* source = bytes.data() + i;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter.get(), &out, units.data() + units.size(), &source, bytes.data() + end,
+                       nullptr, true, &status);
+        if (U_FAILURE(status)) {
+            ucnv_reset(converter.get());
+            return {};
+        }
+        i = end;
     }
-    units.resize(static_cast<std::size_t>(length));
+    units.resize(static_cast<std::size_t>(out - units.data()));
     return units;
 }
 

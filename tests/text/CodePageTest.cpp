@@ -3,6 +3,8 @@
 #include "tests/text/Hex.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 #include <random>
 
@@ -49,6 +51,47 @@ TEST(CodePage, TerminatorRules) {
 TEST(CodePage, GbkDecodingOfBadBytesGivesQuestionMarks) {
     EXPECT_EQ(AnsiToWide(Text("\x41\xD6"), kCodePageGbk), Wide(u"A?\0"s));     // lead byte at the end
     EXPECT_EQ(AnsiToWide(Text("\xAA\xA1"), kCodePageGbk), Wide(u"\xE000\0"s)); // user-defined area
+}
+
+// ICU's converter run over the whole text at once, as a reference for the run-by-run conversion.
+std::u16string IcuWholeTextDecoding(const std::string& gbk) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open("windows-936-2000", &status);
+    ucnv_setToUCallBack(
+        converter,
+        [](const void*, UConverterToUnicodeArgs* args, const char*, int32_t, UConverterCallbackReason reason,
+           UErrorCode* error) {
+            if (reason <= UCNV_IRREGULAR) {
+                *error = U_ZERO_ERROR;
+                const UChar questionMark = u'?';
+                ucnv_cbToUWriteUChars(args, &questionMark, 1, 0, error);
+            }
+        },
+        nullptr, nullptr, nullptr, &status);
+    std::u16string units(gbk.size() + 1, u'\0');
+    const int32_t n = ucnv_toUChars(converter, units.data(), static_cast<int32_t>(units.size()), gbk.data(),
+                                    static_cast<int32_t>(gbk.size()), &status);
+    ucnv_close(converter);
+    units.resize(static_cast<std::size_t>(n));
+    return units;
+}
+
+TEST(CodePage, GbkDecodingAgreesWithIcuOverTheWholeText) {
+    // ASCII is copied around ICU; pairs, bad second bytes (30, 7F, FF), 80, FF and lone lead bytes
+    // must still come out as ICU would convert the whole text.
+    const std::string pieces[] = {"a",        "0",        "\xD6\xD0",     "\xD6\x41", "\xD6\x30",
+                                  "\xD6\x7F", "\xD6\xFF", "\x80",         "\xFF",     "\xD6",
+                                  "\xAA\xA1", "\xA1\xA1", "xyz0123456789"};
+    std::mt19937 random(3);
+    for (int round = 0; round < 20000; ++round) {
+        std::string gbk;
+        for (int n = 1 + static_cast<int>(random() % 10); n > 0; --n) {
+            gbk += pieces[random() % std::size(pieces)];
+        }
+        std::u16string expected = IcuWholeTextDecoding(gbk);
+        expected.push_back(u'\0');
+        ASSERT_EQ(AnsiToWide(Text(gbk), kCodePageGbk), Wide(expected)) << testing::PrintToString(Text(gbk));
+    }
 }
 
 TEST(CodePage, GbkEncodingOfUnmappedUnits) {
