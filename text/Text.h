@@ -1,7 +1,7 @@
 // Text (GBK bytes that never hold a zero byte) and ByteSet (raw bytes), with their operations.
 #pragma once
 
-#include <cstdint>
+#include <concepts>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,7 +50,7 @@ private:
 [[nodiscard]] int TextLength(const Text& t);
 
 /// The bytes of all arguments one after another.
-template <class... More>
+template <std::same_as<Text>... More>
 [[nodiscard]] Text ConcatText(const Text& first, const More&... more) {
     std::string bytes;
     bytes.reserve((first.View().size() + ... + more.View().size()));
