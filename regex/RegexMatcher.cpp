@@ -42,35 +42,18 @@ using Code = std::unique_ptr<pcre2_code, CodeFree>;
 constexpr PCRE2_SIZE kJitStackStart = 32 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
 
-// GBK bytes to UTF-16 code units. A Text holds no zero byte, so no zero unit appears before the
-// terminator that AnsiToWide appends.
+// GBK to the UTF-16 code units the engine matches. A Text holds no zero byte, so the only zero unit
+// is the terminator that AnsiToWide appends.
 std::u16string ToUnits(const Text& text) {
-    const ByteSet wide = AnsiToWide(text, kCodePageGbk);
-    const std::string_view bytes = wide.View();
-    std::u16string units(bytes.empty() ? 0 : bytes.size() / 2 - 1, u'\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(units.data(), bytes.data(), 2 * units.size());
-    } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-        }
+    std::u16string units = WideUnits(AnsiToWide(text, kCodePageGbk));
+    if (!units.empty()) {
+        units.pop_back();
     }
     return units;
 }
 
-// UTF-16 code units back to GBK.
 Text FromUnits(std::u16string_view units) {
-    std::string bytes(2 * units.size(), '\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), units.data(), bytes.size());
-    } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
-            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
-        }
-    }
-    return WideToAnsi(ByteSet(std::move(bytes)));
+    return WideToAnsi(WideBytes(units));
 }
 
 PCRE2_SPTR16 Pcre2Units(std::u16string_view units) {

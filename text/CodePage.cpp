@@ -14,38 +14,6 @@ namespace {
 
 constexpr UChar32 kReplacementCharacter = 0xFFFD;
 
-// --- UTF-16 in a ByteSet: little-endian code units ---
-
-std::u16string UnitsOf(const ByteSet& wide, bool untilZero) {
-    const std::string_view bytes = wide.View();
-    std::u16string units(bytes.size() / 2, u'\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(units.data(), bytes.data(), 2 * units.size());
-    } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-        }
-    }
-    if (untilZero) {
-        units.resize(std::min(units.size(), units.find(u'\0')));
-    }
-    return units;
-}
-
-ByteSet BytesOf(std::u16string_view units) {
-    std::string bytes(2 * units.size(), '\0');
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(bytes.data(), units.data(), bytes.size());
-    } else {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
-            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
-        }
-    }
-    return ByteSet(std::move(bytes));
-}
-
 // --- UTF-8 ---
 
 std::u16string DecodeUtf8(std::string_view bytes) {
@@ -84,7 +52,40 @@ bool IsGbk(int codePage) {
     return codePage == kCodePageGbk || codePage == kCodePageAnsi;
 }
 
+std::u16string UnitsUntilZero(const ByteSet& wide) {
+    std::u16string units = WideUnits(wide);
+    units.resize(std::min(units.size(), units.find(u'\0')));
+    return units;
+}
+
 } // namespace
+
+std::u16string WideUnits(const ByteSet& wide) {
+    const std::string_view bytes = wide.View();
+    std::u16string units(bytes.size() / 2, u'\0');
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(units.data(), bytes.data(), 2 * units.size());
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                             static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        }
+    }
+    return units;
+}
+
+ByteSet WideBytes(std::u16string_view units) {
+    std::string bytes(2 * units.size(), '\0');
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data(), units.data(), bytes.size());
+    } else {
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
+        }
+    }
+    return ByteSet(std::move(bytes));
+}
 
 Text AnsiToUtf8(const Text& text) {
     return WideToMultiByte(AnsiToWide(text, kCodePageGbk), kCodePageUtf8);
@@ -110,11 +111,11 @@ ByteSet AnsiToWide(const Text& text, int codePage) {
         return {};
     }
     units.push_back(u'\0');
-    return BytesOf(units);
+    return WideBytes(units);
 }
 
 Text WideToMultiByte(const ByteSet& wide, int codePage) {
-    const std::u16string units = UnitsOf(wide, true);
+    const std::u16string units = UnitsUntilZero(wide);
     if (IsGbk(codePage)) {
         return Text(detail::EncodeGbk(units, false));
     }
@@ -125,11 +126,11 @@ Text WideToMultiByte(const ByteSet& wide, int codePage) {
 }
 
 ByteSet Utf8ToWide(const ByteSet& bytes) {
-    return BytesOf(DecodeUtf8(bytes.View()));
+    return WideBytes(DecodeUtf8(bytes.View()));
 }
 
 Text WideToAnsi(const ByteSet& wide) {
-    return Text(detail::EncodeGbk(UnitsOf(wide, true), true));
+    return Text(detail::EncodeGbk(UnitsUntilZero(wide), true));
 }
 
 } // namespace vellmora

@@ -9,6 +9,9 @@
 
 #include "text/Text.h"
 
+#include <string>
+#include <string_view>
+
 namespace vellmora {
 
 inline constexpr int kCodePageAnsi = 0; // the system's ANSI code page, which is GBK here
@@ -35,5 +38,11 @@ inline constexpr int kCodePageUtf8 = 65001;
 /// All code units of wide (an odd last byte is ignored) to GBK with the composite check; the result
 /// ends before the first zero code unit.
 [[nodiscard]] Text WideToAnsi(const ByteSet& wide);
+
+/// The code units of UTF-16 held in a ByteSet, all of them (an odd last byte is ignored).
+[[nodiscard]] std::u16string WideUnits(const ByteSet& wide);
+
+/// UTF-16 code units as the bytes of a ByteSet.
+[[nodiscard]] ByteSet WideBytes(std::u16string_view units);
 
 } // namespace vellmora
