@@ -6,9 +6,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <string_view>
