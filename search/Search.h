@@ -11,7 +11,7 @@ namespace vellmora {
 /// 0-based; column 0 holds the number, 1 the title, 2 the link.
 class SearchView {
 public:
-    [[nodiscard]] virtual Text KeywordText() = 0;
+    [[nodiscard]] virtual Text KeywordText() const = 0;
     virtual void RemoveAllRows() = 0;
     /// Adds an empty row after the last and answers its index.
     virtual int AppendRow() = 0;

@@ -1,10 +1,10 @@
 // Text (GBK bytes that never hold a zero byte) and ByteSet (raw bytes), with their operations.
 #pragma once
 
-#include <concepts>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace vellmora {
 
@@ -50,8 +50,10 @@ private:
 [[nodiscard]] int TextLength(const Text& t);
 
 /// The bytes of all arguments one after another.
-template <std::same_as<Text>... More>
+template <class... More>
 [[nodiscard]] Text ConcatText(const Text& first, const More&... more) {
+    // A static_assert rather than a constraint: Qt 6.4's moc cannot read constrained templates.
+    static_assert((std::is_same_v<More, Text> && ...), "ConcatText joins Text values only");
     std::string bytes;
     bytes.reserve((first.View().size() + ... + more.View().size()));
     bytes += first.View();

@@ -1,7 +1,7 @@
 #include "search/HttpGet.h"
 
 #include "search/HttpGetTesting.h"
-#include "tests/search/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/text/Hex.h"
 
 #include <gmock/gmock.h>

@@ -18,7 +18,7 @@ using Row = std::array<Text, 3>; // number, title, link
 
 class FakeView : public SearchView {
 public:
-    Text KeywordText() override {
+    Text KeywordText() const override {
         ++keywordReads;
         return keyword;
     }
@@ -32,7 +32,7 @@ public:
     }
 
     Text keyword;
-    int keywordReads = 0;
+    mutable int keywordReads = 0;
     std::vector<Row> rows;
 };
 

@@ -45,15 +45,16 @@ private:
     bool gone_ = false;
 };
 
-/// An HTTP server for one test: listens on 127.0.0.1 at a port of the system's choice and serves one
-/// connection at a time on its own thread. Each connection's request head is read and kept, then the
-/// connection is handed to the next reply script; after the last script, the last one serves again.
+/// An HTTP server for one test: listens on 127.0.0.1 at a port of the system's choice (or a given one) and
+/// serves one connection at a time on its own thread. Each connection's request head is read and kept, then
+/// the connection is handed to the next reply script; after the last script, the last one serves again.
 class LoopbackServer {
 public:
     using Reply = std::function<void(ServerConnection&)>;
 
-    explicit LoopbackServer(std::vector<Reply> replies);
-    explicit LoopbackServer(Reply reply) : LoopbackServer(std::vector<Reply>{std::move(reply)}) {}
+    explicit LoopbackServer(std::vector<Reply> replies, int port = 0);
+    explicit LoopbackServer(Reply reply, int port = 0)
+        : LoopbackServer(std::vector<Reply>{std::move(reply)}, port) {}
     /// Stops the server: a script still running ends its waits at once.
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;

@@ -1,4 +1,4 @@
-#include "tests/search/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -87,12 +87,15 @@ sockaddr_in Loopback(int port) {
 }
 
 // A listening socket on 127.0.0.1 at a free port; answers the socket and sets port.
+// Listens at port, or at a port of the system's choice when port is 0, and answers the port.
 int Listen(int backlog, int& port) {
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener < 0) {
         Fail("socket");
     }
-    sockaddr_in address = Loopback(0);
+    const int reuse = 1; // a fixed port can be taken again at once after a restart
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address = Loopback(port);
     socklen_t length = sizeof address;
     if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener, backlog) != 0 ||
@@ -188,7 +191,8 @@ void ServerConnection::Reset() {
 
 // --- LoopbackServer -----------------------------------------------------------------------------
 
-LoopbackServer::LoopbackServer(std::vector<Reply> replies) : replies_(std::move(replies)) {
+LoopbackServer::LoopbackServer(std::vector<Reply> replies, int port)
+    : replies_(std::move(replies)), port_(port) {
     if (replies_.empty()) {
         throw std::invalid_argument("loopback server: no reply script");
     }
