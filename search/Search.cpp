@@ -67,6 +67,7 @@ void OnSearchClicked(SearchView& view, const PageFetcher& fetch, const SearchHos
             view.SetCellText(row, 1, matcher.GetSubMatchText(i, 2));
             view.SetCellText(row, 2, matcher.GetSubMatchText(i, 1));
         }
+        view.PageListed(p, n);
     }
 }
 

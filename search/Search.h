@@ -16,6 +16,10 @@ public:
     /// Adds an empty row after the last and answers its index.
     virtual int AppendRow() = 0;
     virtual void SetCellText(int row, int column, const Text& text) = 0;
+    /// Told once page (1 to 3) has been listed, with the number of result headings found in it, 0 for
+    /// a page that could not be fetched. The window has no use for it; a program that reports on the
+    /// pages does.
+    virtual void PageListed(int /*page*/, int /*matchCount*/) {}
 
 protected:
     ~SearchView() = default;
