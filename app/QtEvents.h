@@ -12,8 +12,11 @@ namespace vellmora {
 EventHook InstallQtEventHook();
 
 /// Makes a retrieval keep the window painted while it waits for the network, without handling user
-/// input: clicks and keys stay queued until the search reaches its next ProcessEvents or ends, so no
-/// handler runs inside a retrieval and the window never looks hung. Answers the hook it replaces.
+/// input: clicks and keys are held back and handed on, in the order they came, once the retrieval
+/// is over (at the search's next ProcessEvents or when it ends), so no handler runs inside a
+/// retrieval and the window never looks hung. A request to close the window (its close button,
+/// Alt+F4, Esc) is handled at once, so closing the window ends a retrieval that waits on a silent
+/// server. Answers the hook it replaces.
 WaitHook InstallQtWaitHook();
 
 } // namespace vellmora

@@ -1,5 +1,6 @@
 #include "regex/RegexMatcher.h"
 
+#include "regex/RegexMatcherTesting.h"
 #include "text/CodePage.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -40,6 +41,8 @@ using Code = std::unique_ptr<pcre2_code, CodeFree>;
 constexpr PCRE2_SIZE kJitStackStart = 32 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
 
+RegexLimits gLimits;
+
 // GBK to the UTF-16 code units the engine matches. A Text holds no zero byte, so the only zero unit
 // is the terminator that AnsiToWide appends.
 std::u16string ToUnits(const Text& text) {
@@ -78,13 +81,13 @@ struct MatchCollection {
     [[nodiscard]] std::size_t PairsPerMatch() const { return groupCount + 1; }
     [[nodiscard]] std::size_t Count() const { return offsets.size() / 2 / PairsPerMatch(); }
 
-    // The byte offset in gbk (the subject this collection was found in) where each pair starts, −1
-    // for an unset group; made on the first request, for every pair at once.
-    [[nodiscard]] const std::vector<int>& ByteStarts(std::string_view gbk) const;
+    // The byte offset in gbk (the subject this collection was found in) of each code-unit offset in
+    // offsets, −1 for an unset group; made on the first request, for every offset at once.
+    [[nodiscard]] const std::vector<int>& ByteOffsets(std::string_view gbk) const;
 
 private:
-    mutable std::once_flag byteStartsMade;
-    mutable std::vector<int> byteStarts;
+    mutable std::once_flag byteOffsetsMade;
+    mutable std::vector<int> byteOffsets;
 };
 
 namespace {
@@ -104,28 +107,28 @@ bool TwoByteCharacterAt(std::string_view gbk, std::size_t i) {
 
 } // namespace
 
-const std::vector<int>& MatchCollection::ByteStarts(std::string_view gbk) const {
-    std::call_once(byteStartsMade, [&] {
-        // Visit the starts in ascending order, so one walk over the bytes serves them all.
-        std::vector<std::pair<PCRE2_SIZE, std::size_t>> starts; // code-unit offset, pair index
-        starts.reserve(offsets.size() / 2);
-        for (std::size_t pair = 0; pair < offsets.size() / 2; ++pair) {
-            if (offsets[2 * pair] != PCRE2_UNSET) {
-                starts.emplace_back(offsets[2 * pair], pair);
+const std::vector<int>& MatchCollection::ByteOffsets(std::string_view gbk) const {
+    std::call_once(byteOffsetsMade, [&] {
+        // Visit the offsets in ascending order, so one walk over the bytes serves them all.
+        std::vector<std::pair<PCRE2_SIZE, std::size_t>> units; // code-unit offset, index in offsets
+        units.reserve(offsets.size());
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            if (offsets[i] != PCRE2_UNSET) {
+                units.emplace_back(offsets[i], i);
             }
         }
-        std::sort(starts.begin(), starts.end());
-        byteStarts.assign(offsets.size() / 2, -1);
+        std::sort(units.begin(), units.end());
+        byteOffsets.assign(offsets.size(), -1);
         std::size_t unit = 0;
         std::size_t byte = 0;
-        for (const auto& [target, pair] : starts) {
+        for (const auto& [target, index] : units) {
             for (; unit < target && byte < gbk.size(); ++unit) {
                 byte += TwoByteCharacterAt(gbk, byte) ? 2 : 1;
             }
-            byteStarts[pair] = static_cast<int>(byte);
+            byteOffsets[index] = static_cast<int>(byte);
         }
     });
-    return byteStarts;
+    return byteOffsets;
 }
 
 namespace {
@@ -171,8 +174,8 @@ public:
         : code_(code), subject_(subject), context_(pcre2_match_context_create(nullptr)),
           data_(pcre2_match_data_create_from_pattern(code, nullptr)) {
         if (context_) {
-            pcre2_set_match_limit(context_.get(), UINT32_MAX);
-            pcre2_set_depth_limit(context_.get(), UINT32_MAX);
+            pcre2_set_match_limit(context_.get(), gLimits.match);
+            pcre2_set_depth_limit(context_.get(), gLimits.depth);
         }
     }
 
@@ -295,7 +298,8 @@ void ExpandReplacement(std::u16string_view replacement, const MatchCollection& f
 
 // The text of pair `group` (0: the whole match) of match matchIndex (1-based), and where it begins in
 // gbk, the subject the matches were found in: an empty text and −1 when there is no such match or
-// group, or the group took no part.
+// group, or the group took no part. The text is the subject's own bytes, so a byte that is not GBK
+// comes back as it stands there, not as the "?" the engine saw in its place.
 Text PairText(const MatchCollection* found, std::string_view gbk, int matchIndex, int group, int* position) {
     if (position) {
         *position = -1;
@@ -310,11 +314,13 @@ Text PairText(const MatchCollection* found, std::string_view gbk, int matchIndex
     if (start == PCRE2_UNSET) {
         return {};
     }
+    const std::vector<int>& bytes = found->ByteOffsets(gbk);
+    const auto byteStart = static_cast<std::size_t>(bytes[2 * pair]);
+    const auto byteEnd = static_cast<std::size_t>(bytes[2 * pair + 1]);
     if (position) {
-        *position = found->ByteStarts(gbk)[pair];
+        *position = static_cast<int>(byteStart);
     }
-    const PCRE2_SIZE end = found->offsets[2 * pair + 1];
-    return FromUnits(std::u16string_view(found->subject).substr(start, end - start));
+    return Text(std::string(gbk.substr(byteStart, byteEnd > byteStart ? byteEnd - byteStart : 0)));
 }
 
 } // namespace
@@ -376,6 +382,12 @@ Text RegexMatcher::GetSubMatchText(int matchIndex, int groupIndex, int* position
     // Group 0 would be the whole match: not a group number.
     const int group = groupIndex >= 1 ? groupIndex : -1;
     return detail::PairText(matchCollection.get(), storedSubject.View(), matchIndex, group, position);
+}
+
+RegexLimits SetRegexLimits(RegexLimits limits) {
+    const RegexLimits previous = detail::gLimits;
+    detail::gLimits = limits;
+    return previous;
 }
 
 int RegexMatcher::GetSubMatchCount() const {

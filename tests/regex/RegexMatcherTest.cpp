@@ -210,6 +210,44 @@ TEST(RegexMatcher, PositionsStayInStepOverEveryBytePair) {
     EXPECT_EQ(MatchPositions(matcher), expected);
 }
 
+// A byte that is no GBK character is matched as "?", but a text handed back is the subject's own bytes
+// at its position, as for every other character.
+TEST(RegexMatcher, TextsAreTheSubjectsOwnBytesWhereTheyAreNoGbk) {
+    // Found by fuzzing (case-sensitive, multiline, global): the lead byte D0 before a line feed was
+    // matched by "." and came back as "?", which stands nowhere in the subject.
+    RegexMatcher matcher;
+    ASSERT_TRUE(matcher.Create(Text("x\xD0"
+                                    ".x*"),
+                               Text("-\xD0\x0A"
+                                    "y"),
+                               true, true, true));
+    EXPECT_THAT(MatchTexts(matcher), ElementsAre(Text("-"), Text("\xD0"), Text("y")));
+    EXPECT_THAT(MatchPositions(matcher), ElementsAre(0, 1, 3));
+
+    const struct Case {
+        const char* pattern;
+        const char* subject;
+        const char* group; // group 1 of match 1
+        int position;
+    } cases[] = {
+        {"(.)\x0A", "-\xD0\x0A", "\xD0", 1},
+        {"(.b)",
+         "a\xFF"
+         "b",
+         "\xFF"
+         "b",
+         1},
+        {"(\\?)", "\x81\x7F", "\x81", 0}, // the engine's "?" for a lead byte without its trail byte
+        {"(..)$", "a\x81", "a\x81", 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(matcher.Create(Text(c.pattern), Text(c.subject))) << c.pattern;
+        int position = INT_MIN;
+        EXPECT_EQ(matcher.GetSubMatchText(1, 1, &position), Text(c.group)) << c.pattern;
+        EXPECT_EQ(position, c.position) << c.pattern;
+    }
+}
+
 TEST(RegexMatcher, MissingMatchesAndGroupsAreEmpty) {
     RegexMatcher matcher;
     ASSERT_TRUE(matcher.Create(Text("(a)|(b)(x*)"), Text("ab")));
