@@ -7,10 +7,7 @@
 namespace vellmora {
 
 QString TextToQString(const Text& t) {
-    std::u16string units = WideUnits(AnsiToWide(t, kCodePageGbk));
-    if (!units.empty()) {
-        units.pop_back(); // the terminator
-    }
+    const std::u16string units = GbkUnits(t);
     return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
 }
 

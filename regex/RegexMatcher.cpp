@@ -43,16 +43,6 @@ constexpr PCRE2_SIZE kJitStackMax = 256 * 1024 * 1024;
 
 RegexLimits gLimits;
 
-// GBK to the UTF-16 code units the engine matches. A Text holds no zero byte, so the only zero unit
-// is the terminator that AnsiToWide appends.
-std::u16string ToUnits(const Text& text) {
-    std::u16string units = WideUnits(AnsiToWide(text, kCodePageGbk));
-    if (!units.empty()) {
-        units.pop_back();
-    }
-    return units;
-}
-
 Text FromUnits(std::u16string_view units) {
     return WideToAnsi(WideBytes(units));
 }
@@ -331,13 +321,13 @@ bool RegexMatcher::Create(const Text& pattern, const Text& subject, bool caseSen
     auto engine = std::make_shared<detail::RegexEngine>();
     engine->pattern = pattern;
     engine->global = global;
-    engine->code = detail::Compile(detail::ToUnits(pattern), caseSensitive, multiline);
+    engine->code = detail::Compile(GbkUnits(pattern), caseSensitive, multiline);
     regexObject = engine;
 
     std::shared_ptr<detail::MatchCollection> found;
     if (engine->code) {
         found = std::make_shared<detail::MatchCollection>();
-        found->subject = detail::ToUnits(subject);
+        found->subject = GbkUnits(subject);
         detail::FindMatches(*engine, *found);
     }
     matchCollection = std::move(found);
@@ -354,9 +344,9 @@ Text RegexMatcher::Replace(const Text& replacement) const {
         return {};
     }
     detail::MatchCollection found;
-    found.subject = detail::ToUnits(storedSubject);
+    found.subject = GbkUnits(storedSubject);
     detail::FindMatches(*regexObject, found);
-    const std::u16string replacementUnits = detail::ToUnits(replacement);
+    const std::u16string replacementUnits = GbkUnits(replacement);
     std::u16string out;
     out.reserve(found.subject.size());
     std::size_t copied = 0; // the subject is copied up to here; matches are in order and do not overlap

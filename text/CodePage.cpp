@@ -60,6 +60,10 @@ std::u16string UnitsUntilZero(const ByteSet& wide) {
 
 } // namespace
 
+std::u16string GbkUnits(const Text& text) {
+    return detail::DecodeGbk(text.View());
+}
+
 std::u16string WideUnits(const ByteSet& wide) {
     const std::string_view bytes = wide.View();
     std::u16string units(bytes.size() / 2, u'\0');
@@ -88,7 +92,9 @@ ByteSet WideBytes(std::u16string_view units) {
 }
 
 Text AnsiToUtf8(const Text& text) {
-    return WideToMultiByte(AnsiToWide(text, kCodePageGbk), kCodePageUtf8);
+    // The same as WideToMultiByte(AnsiToWide(text, 936), 65001) without packing the code units into a
+    // ByteSet and out again: decoding a Text never yields the zero code unit that would end it.
+    return Text(EncodeUtf8(GbkUnits(text)));
 }
 
 Text Utf8ToAnsi(const ByteSet& bytes) {

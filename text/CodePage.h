@@ -39,6 +39,10 @@ inline constexpr int kCodePageUtf8 = 65001;
 /// ends before the first zero code unit.
 [[nodiscard]] Text WideToAnsi(const ByteSet& wide);
 
+/// The UTF-16 code units of GBK text, without a terminator: what AnsiToWide(text, 936) holds before
+/// its zero code unit, for callers that work on code units rather than on a ByteSet.
+[[nodiscard]] std::u16string GbkUnits(const Text& text);
+
 /// The code units of UTF-16 held in a ByteSet, all of them (an odd last byte is ignored).
 [[nodiscard]] std::u16string WideUnits(const ByteSet& wide);
 
