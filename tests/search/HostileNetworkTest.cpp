@@ -5,6 +5,7 @@
 #include "search/HttpGetTesting.h"
 #include "search/Search.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/RowsView.h"
 #include "tests/text/Hex.h"
 
 #include <gtest/gtest.h>
@@ -44,23 +45,8 @@ std::string Heading(const std::string& link, const std::string& title) {
 }
 const std::string kHeading = Heading("http://pan.example/1", "one");
 
-using Row = std::array<Text, 3>; // number, title, link
+using Row = RowsView::Row;
 const Row kPageOneRow = {Text("1"), Text("one"), Text("http://pan.example/1")};
-
-class RowsView : public SearchView {
-public:
-    [[nodiscard]] Text KeywordText() const override { return Text("x"); }
-    void RemoveAllRows() override { rows.clear(); }
-    int AppendRow() override {
-        rows.emplace_back();
-        return static_cast<int>(rows.size()) - 1;
-    }
-    void SetCellText(int row, int column, const Text& text) override {
-        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
-    }
-
-    std::vector<Row> rows;
-};
 
 // A memory figure of this process from /proc/self/status (Linux), in bytes: "VmRSS:" what is resident
 // now, "VmHWM:" the most that was resident since the last reset.
@@ -287,6 +273,7 @@ TEST_P(HostileNetworkTest, WholeSearch) {
     const SearchHosts hosts{Text("127.0.0.1:" + std::to_string(port)), Text("pan.example")};
 
     RowsView view;
+    view.keyword = Text("x");
     const Clock::time_point start = Clock::now();
     OnSearchClicked(view, HttpGet, hosts);
     const auto took = Clock::now() - start;

@@ -1,6 +1,7 @@
 // The search workflow driven through a fake window and a fake engine.
 #include "search/Search.h"
 
+#include "tests/support/RowsView.h"
 #include "tests/text/Hex.h"
 #include "text/Events.h"
 
@@ -14,27 +15,7 @@
 namespace vellmora {
 namespace {
 
-using Row = std::array<Text, 3>; // number, title, link
-
-class FakeView : public SearchView {
-public:
-    Text KeywordText() const override {
-        ++keywordReads;
-        return keyword;
-    }
-    void RemoveAllRows() override { rows.clear(); }
-    int AppendRow() override {
-        rows.emplace_back();
-        return static_cast<int>(rows.size()) - 1;
-    }
-    void SetCellText(int row, int column, const Text& text) override {
-        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
-    }
-
-    Text keyword;
-    mutable int keywordReads = 0;
-    std::vector<Row> rows;
-};
+using Row = RowsView::Row;
 
 // Serves page bodies in the order asked for and keeps the addresses.
 struct FakeEngine {
@@ -94,7 +75,7 @@ TEST(Search, AddressesOfTheThreePages) {
         const char* encoded;
     } cases[] = {{"ab", "%61%62"}, {"", ""}, {"\xD6\xD0 x", "%E4%B8%AD%20%78"}};
     for (const Case& c : cases) {
-        FakeView view;
+        RowsView view;
         view.keyword = Text(c.keyword);
         FakeEngine engine;
         OnSearchClicked(view, engine.Fetcher(), kHosts);
@@ -123,7 +104,7 @@ TEST(Search, RowsAreNumberedByPlaceInPagePlusThePageOffset) {
         {{"<html>Service Unavailable</html>", PageWith(1), ""}, {"11"}},
     };
     for (const Case& c : cases) {
-        FakeView view;
+        RowsView view;
         FakeEngine engine{c.bodies, {}};
         OnSearchClicked(view, engine.Fetcher(), kHosts);
         EXPECT_EQ(Numbers(view.rows), c.numbers);
@@ -144,7 +125,7 @@ TEST(Search, TitlesAndLinksComeOutPlainAndDecoded) {
          {Text("1"), Text("\xD6\xD0\xCE\xC4"), Text("/s/\xD6\xD0")}},
     };
     for (const Case& c : cases) {
-        FakeView view;
+        RowsView view;
         FakeEngine engine{{c.body}, {}};
         OnSearchClicked(view, engine.Fetcher(), kHosts);
         EXPECT_THAT(view.rows, testing::ElementsAre(c.row)) << c.body;
@@ -152,7 +133,7 @@ TEST(Search, TitlesAndLinksComeOutPlainAndDecoded) {
 }
 
 TEST(Search, ASecondSearchStartsFromAnEmptyList) {
-    FakeView view;
+    RowsView view;
     view.rows.push_back({Text("1"), Text("old"), Text("old")});
     FakeEngine engine{{PageWith(1)}, {}};
     OnSearchClicked(view, engine.Fetcher(), kHosts);
@@ -164,7 +145,7 @@ TEST(Search, ASecondSearchStartsFromAnEmptyList) {
 // inner search empties the list and lists its pages; the outer one then appends its own rows after
 // them, numbered from 1 again. The keyword typed meanwhile is used for the pages read after it.
 TEST(Search, ASearchStartedFromInsideAnotherKeepsItsOwnValues) {
-    FakeView view;
+    RowsView view;
     view.keyword = Text("a");
     FakeEngine inner{{PageWith(2), "", ""}, {}};
     FakeEngine outer{{PageWith(1), PageWith(1), ""}, {}};
