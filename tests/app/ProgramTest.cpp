@@ -39,9 +39,7 @@ MainWindow* TheMainWindow() {
 // through the window system's queue, where Qt counts it as user input. It must end the wait, the rest
 // of the search and the event loop within a second, with code 0.
 TEST(Program, ClosingTheWindowWhileASearchWaitsOnAStalledServerEndsTheProgramWithinASecond) {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
-        unsetenv(name);
-    }
+    ClearProxyVariables();
     bool clientLeft = false;
     LoopbackServer server([&](ServerConnection& connection) { clientLeft = connection.Stall(30s); });
 
@@ -77,9 +75,7 @@ TEST(Program, ClosingTheWindowWhileASearchWaitsOnAStalledServerEndsTheProgramWit
 // run no handler inside it: they are handed on in their order once the search is over, so the key
 // reaches the keyword box first and the click then runs a second search with that keyword.
 TEST(Program, InputDuringARetrievalIsHandledAfterItInItsOrder) {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
-        unsetenv(name);
-    }
+    ClearProxyVariables();
     const RetrievalTimeouts saved = SetRetrievalTimeouts({500ms, 1s, 1000});
     LoopbackServer server([](ServerConnection& connection) { connection.Stall(30s); });
 

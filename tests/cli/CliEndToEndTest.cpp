@@ -33,11 +33,6 @@ using Clock = std::chrono::steady_clock;
 using testing::HasSubstr;
 using testing::StartsWith;
 
-// libcurl takes a proxy from these: the tests clear them, and the child inherits the environment, so
-// that it reaches 127.0.0.1 directly.
-constexpr const char* kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-                                           "all_proxy",  "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
-
 // 中文 in UTF-8.
 const std::string kChinese = "\xE4\xB8\xAD\xE6\x96\x87";
 const std::string kShare = "pan.example";
@@ -183,9 +178,7 @@ std::string Ok(const std::string& body) {
 class CliTest : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : kProxyVariables) {
-            unsetenv(name);
-        }
+        ClearProxyVariables(); // the child inherits the environment
     }
 };
 

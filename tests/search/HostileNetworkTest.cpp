@@ -24,9 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-                                           "all_proxy",  "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
-
 constexpr std::size_t kBodyCap = std::size_t{64} << 20;
 
 // The memory a capped body may hold at its peak: the body, and as much again while its buffer grows.
@@ -224,12 +221,6 @@ protected:
         SetWaitHook(std::move(savedHook_));
         SetRetrievalTimeouts(savedTimeouts_);
         ClearProxyVariables();
-    }
-
-    static void ClearProxyVariables() {
-        for (const char* name : kProxyVariables) {
-            unsetenv(name);
-        }
     }
 
 private:

@@ -20,11 +20,6 @@ using testing::ElementsAre;
 using testing::StartsWith;
 using Clock = std::chrono::steady_clock;
 
-// libcurl takes a proxy from these at every transfer: the tests clear them so that they reach
-// 127.0.0.1 directly, whatever the environment they run in.
-constexpr const char* kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-                                           "all_proxy",  "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
-
 // Short enough that a stalled transfer gives up within a second or two.
 constexpr RetrievalTimeouts kShortTimeouts{500ms, 1s, 1};
 
@@ -79,12 +74,6 @@ protected:
     }
 
 private:
-    static void ClearProxyVariables() {
-        for (const char* name : kProxyVariables) {
-            unsetenv(name);
-        }
-    }
-
     RetrievalTimeouts savedTimeouts_;
     WaitHook savedHook_;
 };

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -260,6 +261,13 @@ void LoopbackServer::Serve() {
             ++finished_;
         }
         repliesDone_.notify_all();
+    }
+}
+
+void ClearProxyVariables() {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+        unsetenv(name);
     }
 }
 

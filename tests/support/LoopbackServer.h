@@ -87,6 +87,11 @@ private:
     std::thread thread_;
 };
 
+/// Removes the proxy settings libcurl reads from the environment (http_proxy, https_proxy, all_proxy,
+/// no_proxy, in both cases), so that requests to a loopback server go to it directly; a child process
+/// started afterwards inherits the cleared environment.
+void ClearProxyVariables();
+
 /// A reply script that sends bytes and closes the connection.
 [[nodiscard]] LoopbackServer::Reply Answer(std::string bytes);
 
